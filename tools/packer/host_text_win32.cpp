@@ -3,7 +3,7 @@
 #include <windows.h>
 #include <io.h>
 
-#include <cwchar>
+#include <cstring>
 
 #include "host_text.h"
 
