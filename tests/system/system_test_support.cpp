@@ -3,7 +3,9 @@
 #include <atomic>
 #include <cstdio>
 #include <fstream>
+#include <memory>
 #include <sstream>
+#include <thread>
 
 namespace qv::system::test {
 
@@ -20,6 +22,23 @@ std::string TempFolder() {
   char path[MAX_PATH] = {};
   GetTempPathA(MAX_PATH, path);
   return path;
+}
+
+bool FinishesWithin(DWORD milliseconds, std::function<void()> work) {
+  // The event is shared so that a thread left behind never touches freed state.
+  const auto done = std::shared_ptr<void>(CreateEventA(nullptr, TRUE, FALSE, nullptr),
+                                          [](void* event) { CloseHandle(event); });
+  std::thread runner([done, work = std::move(work)] {
+    work();
+    SetEvent(done.get());
+  });
+  const bool finished = WaitForSingleObject(done.get(), milliseconds) == WAIT_OBJECT_0;
+  if (finished) {
+    runner.join();
+  } else {
+    runner.detach();
+  }
+  return finished;
 }
 
 std::string UniqueName(const char* tag) {

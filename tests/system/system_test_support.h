@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,6 +34,10 @@ std::vector<std::string> ReadLines(const std::string& path);
 // Deletes a folder with everything below it.
 void RemoveTree(const std::string& folder);
 std::string CurrentDirectory();
+
+// Runs work on a thread of its own; true when it has finished within milliseconds. A thread
+// that has not finished is left behind (a test that fails here must not hang).
+bool FinishesWithin(DWORD milliseconds, std::function<void()> work);
 
 // A name unique to this process and call, for named events.
 std::string UniqueName(const char* tag);
