@@ -20,5 +20,6 @@ DWORD WINAPI InstallWorker(LPVOID setupDialog);
 // touches neither the window nor its fields again (for instance: request a stop and wait
 // for the thread). A worker that cannot stop may do nothing: start-up then ends the process
 // without destroying the window object (see CDOVazariSetupApp::InitInstance).
-// Must not throw.
+// To wait, use setupDialog.WaitForWorker(): the worker may be inside a call that waits for
+// this very thread (AppendLogLine, ShowFinished, progress, a message box). Must not throw.
 void StopInstallWorker(CDOVazariSetupDlg& setupDialog) noexcept;

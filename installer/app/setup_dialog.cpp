@@ -137,6 +137,24 @@ bool CDOVazariSetupDlg::IsWorkerRunning() const noexcept {
   return m_hWorker && WaitForSingleObject(m_hWorker.get(), 0) == WAIT_TIMEOUT;
 }
 
+bool CDOVazariSetupDlg::WaitForWorker(DWORD timeoutMs) {
+  if (!m_hWorker) return true;
+  const ULONGLONG end = GetTickCount64() + timeoutMs;
+  for (;;) {
+    DWORD wait = INFINITE;
+    if (timeoutMs != INFINITE) {
+      const ULONGLONG now = GetTickCount64();
+      wait = now >= end ? 0 : static_cast<DWORD>(end - now);
+    }
+    const HANDLE worker = m_hWorker.get();
+    const DWORD result = MsgWaitForMultipleObjects(1, &worker, FALSE, wait, QS_SENDMESSAGE);
+    if (result == WAIT_OBJECT_0) return true;
+    if (result != WAIT_OBJECT_0 + 1) return false;
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
+}
+
 void CDOVazariSetupDlg::StartWorker() {
   // A failed start leaves m_hWorker empty: the window stays in Installing with nothing
   // running, and Cancel still asks its question.

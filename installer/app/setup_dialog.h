@@ -62,6 +62,12 @@ public:
 
   // True while the worker thread exists and has not ended.
   bool IsWorkerRunning() const noexcept;
+  // Waits on the window's thread up to `timeoutMs` (INFINITE allowed) for the worker thread
+  // to end, handling meanwhile the messages that other threads send to the window: a
+  // worker inside AppendLogLine, ShowFinished, a progress message or one of its message
+  // boxes can finish that call (a plain WaitForSingleObject here would deadlock with it).
+  // True when the worker has ended or was never started.
+  bool WaitForWorker(DWORD timeoutMs);
 
   HICON Icon() const noexcept { return m_hIcon.get(); }
 
