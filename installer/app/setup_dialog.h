@@ -38,6 +38,7 @@
 
 #include "dialog.h"
 #include "handles.h"
+#include "installer/package/catalog.h"
 #include "setup_state.h"
 
 class CDOVazariSetupDlg : public qv::fw::Dialog {
@@ -81,6 +82,8 @@ public:
   qv::fw::Control m_ctlProgress;       // 1007 progress bar, driven by the worker alone
   std::string m_strSetupIndexPath;     // temp folder + "setupdir.orxi"
   std::string m_strSetupStreamPath;    // temp folder + "setupdir.orxs"
+  qv::package::PackageCatalog m_catalog;  // the package catalogue; filled and read by the worker
+  qv::package::PackageCatalog::const_iterator m_itEntry;  // the worker's position in m_catalog
   qv::fw::Control m_edtLog;            // 1009 log box
   bool m_bSilent;                      // silent mode; never changes
 
