@@ -5,6 +5,8 @@
 //     ExtractEntry) against the floor: openssl dgst -sm3 over the stream plus a plain copy;
 //   - the stream blob's size and the packing time against xz --format=lzma -9e.
 // Usage: package_bench [--runs N] [--pack-runs N] WORK_DIR   (WORK_DIR is emptied first)
+#include <sys/resource.h>
+
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -37,16 +39,43 @@ namespace pf = qv::package;
   std::exit(1);
 }
 
-double Seconds(const std::function<void()>& work) {
-  auto start = std::chrono::steady_clock::now();
+// Wall time and processor time (user + system, this process and its waited-for
+// children). On a machine shared with other work the processor time is the steadier one.
+struct Timing {
+  double wall = 0;
+  double cpu = 0;
+};
+
+double CpuSeconds() {
+  double total = 0;
+  for (int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+    rusage u{};
+    getrusage(who, &u);
+    total += u.ru_utime.tv_sec + u.ru_stime.tv_sec + (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+  }
+  return total;
+}
+
+Timing Measure(const std::function<void()>& work) {
+  const double cpu = CpuSeconds();
+  const auto start = std::chrono::steady_clock::now();
   work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), CpuSeconds() - cpu};
 }
 
 double Median(std::vector<double> v) {
   std::sort(v.begin(), v.end());
   const std::size_t n = v.size();
   return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+Timing Median(const std::vector<Timing>& runs) {
+  std::vector<double> wall, cpu;
+  for (const Timing& t : runs) {
+    wall.push_back(t.wall);
+    cpu.push_back(t.cpu);
+  }
+  return {Median(wall), Median(cpu)};
 }
 
 std::string ReadAll(const fs::path& path) {
@@ -75,18 +104,18 @@ void ExtractAll(const pf::PackageCatalog& catalog, const fs::path& dest) {
   }
 }
 
-struct Row {
-  const char* what;
-  double ours;
-  double reference;
-  const char* reference_name;
-  const char* unit;
-  const char* aim;
-};
+void PrintTimeRow(const char* what, const std::vector<Timing>& ours, const std::vector<Timing>& reference,
+                  const char* reference_name, const char* aim) {
+  const Timing o = Median(ours), r = Median(reference);
+  std::printf("%-22s %8.3f %8.3f   %8.3f %8.3f   %-24s %7.4f %7.4f   %s\n", what, o.wall, o.cpu, r.wall, r.cpu,
+              reference_name, o.wall / r.wall, o.cpu / r.cpu, aim);
+}
 
-void PrintRow(const Row& r) {
-  std::printf("%-34s %12.3f %-3s %12.3f %-3s  %-26s %7.4f  %s\n", r.what, r.ours, r.unit, r.reference, r.unit,
-              r.reference_name, r.ours / r.reference, r.aim);
+void PrintSizeRow(const char* what, std::uint64_t ours, std::uint64_t reference, const char* reference_name,
+                  const char* aim) {
+  std::printf("%-22s %17llu   %17llu   %-24s %7.4f %7s   %s\n", what, static_cast<unsigned long long>(ours),
+              static_cast<unsigned long long>(reference), reference_name,
+              static_cast<double>(ours) / static_cast<double>(reference), "", aim);
 }
 
 }  // namespace
@@ -122,34 +151,39 @@ int main(int argc, char** argv) {
   std::printf("runs: %d (pack: %d), medians\n\n", runs, pack_runs);
   std::fflush(stdout);
 
-  // Packing: ours, then xz -9e over the same (scrambled) stream bytes.
-  std::vector<double> pack_ours, pack_xz;
+  // Packing, ours and xz -9e over the same (scrambled) stream bytes, run by run.
+  std::vector<Timing> pack_ours, pack_xz;
+  std::string stream_bytes, index_bytes;
+  const fs::path xz_9e = work / "xz-9e.lzma", xz_16 = work / "xz-9e-dict16.lzma";
   for (int i = 0; i < pack_runs; ++i) {
-    pack_ours.push_back(Seconds([&] {
+    pack_ours.push_back(Measure([&] {
       qvpack::Status s = qvpack::Pack(payload, blobs, qvpack::PackOptions{});
       if (!s.ok()) Die(s.message);
     }));
-  }
-  const std::string stream_bytes = ReadAll(stream_blob);
-  const std::string index_bytes = ReadAll(blobs / qvpack::kIndexBlobName);
-  if (!pf::UnpackResourceToFile(stream_bytes.data(), stream_bytes.size(), stream_file.c_str()) ||
-      !pf::UnpackResourceToFile(index_bytes.data(), index_bytes.size(), index_file.c_str())) {
-    Die("our blobs do not decode");
-  }
-  const fs::path xz_9e = work / "xz-9e.lzma", xz_16 = work / "xz-9e-dict16.lzma";
-  for (int i = 0; i < pack_runs; ++i) {
-    pack_xz.push_back(Seconds([&] { Run({"xz", "--format=lzma", "-9e", "--stdout", stream_file.string()}, xz_9e.string()); }));
+    if (i == 0) {
+      stream_bytes = ReadAll(stream_blob);
+      index_bytes = ReadAll(blobs / qvpack::kIndexBlobName);
+      if (!pf::UnpackResourceToFile(stream_bytes.data(), stream_bytes.size(), stream_file.c_str()) ||
+          !pf::UnpackResourceToFile(index_bytes.data(), index_bytes.size(), index_file.c_str())) {
+        Die("our blobs do not decode");
+      }
+    } else if (ReadAll(stream_blob) != stream_bytes) {
+      Die("packing twice gave different bytes");
+    }
+    pack_xz.push_back(Measure([&] {
+      Run({"xz", "--format=lzma", "-9e", "--stdout", stream_file.string()}, xz_9e.string());
+    }));
   }
   Run({"xz", "--format=lzma", "--lzma1=preset=9e,dict=16MiB", "--stdout", stream_file.string()}, xz_16.string());
 
-  // Decoding the stream blob.
-  std::vector<double> unpack_ours, unpack_xz;
+  // Decoding the stream blob (the blob is in memory, as a resource is).
+  std::vector<Timing> unpack_ours, unpack_xz;
   const fs::path decoded_ours = work / "decoded-ours", decoded_xz = work / "decoded-xz";
   for (int i = 0; i < runs; ++i) {
-    unpack_ours.push_back(Seconds([&] {
+    unpack_ours.push_back(Measure([&] {
       if (!pf::UnpackResourceToFile(stream_bytes.data(), stream_bytes.size(), decoded_ours.c_str())) Die("decode");
     }));
-    unpack_xz.push_back(Seconds([&] {
+    unpack_xz.push_back(Measure([&] {
       Run({"xz", "--decompress", "--format=lzma", "--stdout", stream_blob.string()}, decoded_xz.string());
     }));
   }
@@ -159,31 +193,30 @@ int main(int argc, char** argv) {
   if (!pf::LoadCatalog(index_file.string(), catalog)) Die("index does not load");
   const fs::path dest = work / "dest", copy = work / "copy";
   const fs::path saved_cwd = fs::current_path();
-  std::vector<double> extract_ours, extract_floor;
+  std::vector<Timing> extract_ours, extract_floor;
   for (int i = 0; i < runs; ++i) {
     fs::remove_all(dest);
     fs::create_directories(dest);
     fs::remove(copy);
-    extract_ours.push_back(Seconds([&] { ExtractAll(catalog, dest); }));
-    extract_floor.push_back(Seconds([&] {
+    extract_ours.push_back(Measure([&] { ExtractAll(catalog, dest); }));
+    extract_floor.push_back(Measure([&] {
       Run({"openssl", "dgst", "-sm3", stream_file.string()});
       Run({"cp", stream_file.string(), copy.string()});
     }));
   }
   fs::current_path(saved_cwd);
 
-  const double size_ours = static_cast<double>(stream_bytes.size());
-  std::printf("%-34s %16s %16s  %-26s %7s  %s\n", "", "ours", "reference", "", "ratio", "aim");
-  PrintRow({"decode stream blob", Median(unpack_ours), Median(unpack_xz), "xz -d --format=lzma", "s", "<= 1.05"});
-  PrintRow({"extract every entry", Median(extract_ours), Median(extract_floor), "openssl dgst -sm3 + cp", "s",
-            "<= 1.15"});
-  PrintRow({"stream blob size", size_ours, static_cast<double>(fs::file_size(xz_9e)), "xz --format=lzma -9e", "B",
-            "<= 1.005"});
-  PrintRow({"stream blob size (same dictionary)", size_ours, static_cast<double>(fs::file_size(xz_16)),
-            "xz -9e dict=16MiB", "B", ""});
-  PrintRow({"pack time (whole payload)", Median(pack_ours), Median(pack_xz), "xz --format=lzma -9e", "s", ""});
-  std::printf("\nstream: %zu bytes plain, %zu packed (%.2f%%); index blob %zu bytes\n",
-              static_cast<std::size_t>(fs::file_size(stream_file)), stream_bytes.size(),
-              100.0 * size_ours / static_cast<double>(fs::file_size(stream_file)), index_bytes.size());
+  std::printf("%-22s %17s   %17s   %-24s %15s\n", "", "ours", "reference", "", "ratio");
+  std::printf("%-22s %8s %8s   %8s %8s   %-24s %7s %7s   %s\n", "times in seconds", "wall", "cpu", "wall", "cpu", "",
+              "wall", "cpu", "aim");
+  PrintTimeRow("decode stream blob", unpack_ours, unpack_xz, "xz -d --format=lzma", "<= 1.05");
+  PrintTimeRow("extract every entry", extract_ours, extract_floor, "openssl dgst -sm3 + cp", "<= 1.15");
+  PrintTimeRow("pack", pack_ours, pack_xz, "xz --format=lzma -9e", "");
+  PrintSizeRow("stream blob bytes", stream_bytes.size(), fs::file_size(xz_9e), "xz --format=lzma -9e", "<= 1.005");
+  PrintSizeRow("stream blob bytes", stream_bytes.size(), fs::file_size(xz_16), "xz -9e dict=16MiB", "");
+  std::printf("\nstream: %llu bytes plain, %zu packed (%.2f%%); index blob %zu bytes for %zu entries\n",
+              static_cast<unsigned long long>(fs::file_size(stream_file)), stream_bytes.size(),
+              100.0 * static_cast<double>(stream_bytes.size()) / static_cast<double>(fs::file_size(stream_file)),
+              index_bytes.size(), catalog.size());
   return 0;
 }

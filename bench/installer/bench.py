@@ -117,7 +117,7 @@ def summary(values):
 
 
 def ratio(a, b):
-    if not a or not b:
+    if not a or not b or not b["median"]:
         return None
     return a["median"] / b["median"]
 
@@ -292,8 +292,10 @@ class ProcWatch(threading.Thread):
             seen.add(d)
             try:
                 with open(f"/proc/{d}/cmdline", "rb") as f:
-                    cmd = f.read().lower()
-                if self.exe not in cmd:
+                    argv0 = f.read().split(b"\0", 1)[0].lower()
+                # Wine names a Windows process after its image path (argv[0]).
+                if not (argv0.endswith(b"\\" + self.exe) or argv0.endswith(b"/" + self.exe)
+                        or argv0 == self.exe):
                     continue
                 with open(f"/proc/{d}/environ", "rb") as f:
                     env = f.read().split(b"\0")

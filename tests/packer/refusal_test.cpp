@@ -72,6 +72,8 @@ TEST(Refusal, EachFaultHasItsExitCodeAndLeavesNoBlob) {
 // Names and files that a Windows file system cannot even hold, and sparse giants.
 TEST(Refusal, FaultsOnlyAPosixPayloadCanHold) {
   const std::vector<RefusalCase> cases = {
+      {"backslash inside a name", [](const fs::path& p) { WriteFile(p / "back\\slash.txt", "x"); }, 10,
+       "slash.txt"},
       {"name not valid UTF-8", [](const fs::path& p) { WriteFile(p / "bad\xff.txt", "x"); }, 9, "bad"},
       {"reserved character", [](const fs::path& p) { WriteFile(p / "what?.txt", "x"); }, 10, "what?.txt"},
       {"device name", [](const fs::path& p) { WriteFile(p / "bin" / "con.txt", "x"); }, 10, "con.txt"},
@@ -108,6 +110,18 @@ TEST(Refusal, FaultsOnlyAPosixPayloadCanHold) {
   for (const RefusalCase& c : cases) RunCase(c);
 }
 #endif
+
+TEST(Refusal, OutputFolderInsideThePayload) {
+  // The blobs would be packed into the next package made from the same folder.
+  ScratchDir dir;
+  WriteFile(dir / "payload" / "good.txt", "x");
+  for (const fs::path& out : {dir / "payload" / "out", dir / "payload" / "." / "out" / "", dir / "payload"}) {
+    RunResult r = RunQvpack({"pack", dir / "payload" / "", out});
+    EXPECT_EQ(r.exit_code, 2) << out.u8string();
+    EXPECT_NE(r.err.find("inside the payload"), std::string::npos) << r.err;
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "payload"), fs::directory_iterator()), 1);
+}
 
 TEST(Refusal, NameOf259BytesInGbkIsAccepted) {
   ScratchDir dir;

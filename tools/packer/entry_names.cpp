@@ -34,6 +34,18 @@ Status Unusable(const std::string& shown, const char* why) {
 
 }  // namespace
 
+Status CheckComponent(const std::string& component, const std::string& shown) {
+  for (std::size_t i = 0; i < component.size(); ++i) {
+    unsigned char c = static_cast<unsigned char>(component[i]);
+    if (IsGbkLead(c)) {
+      ++i;  // a trail byte 0x5C is refused with the whole name later
+    } else if (c == '\\' || c == '/') {
+      return Unusable(shown, "a backslash in a file or folder name");
+    }
+  }
+  return Status::Ok();
+}
+
 Status CheckEntryName(const std::string& name, const std::string& shown) {
   if (name.size() > kMaxEntryName) {
     return Status::Fail(ExitCode::kNameTooLong, "entry name is " + std::to_string(name.size()) +

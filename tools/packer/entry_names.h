@@ -22,6 +22,10 @@ namespace qvpack {
 // Longest entry name the 260-byte record field can hold with its NUL.
 inline constexpr std::size_t kMaxEntryName = 259;
 
+// Checks one file or folder name (GBK) before it joins an entry name: a backslash in it
+// (a legal character in POSIX names) would split it into folders. Returns kNameUnusable.
+Status CheckComponent(const std::string& component, const std::string& shown);
+
 // Checks one entry name (GBK, with its leading backslash); the message shows `shown`
 // (the file's path as the host spells it). Returns kNameTooLong or kNameUnusable.
 Status CheckEntryName(const std::string& name, const std::string& shown);

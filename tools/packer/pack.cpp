@@ -1,5 +1,6 @@
 #include "pack.h"
 
+#include <algorithm>
 #include <memory>
 #include <new>
 #include <system_error>
@@ -91,9 +92,31 @@ Status WriteIndex(const std::vector<IndexEntry>& entries, const PackOptions& opt
   return writer.Finish();
 }
 
+// True when `inner` is `outer` or lies below it (after resolving links and dots).
+fs::path Resolved(const fs::path& path, std::error_code& ec) {
+  fs::path resolved = fs::weakly_canonical(path, ec);
+  if (!resolved.has_filename() && resolved.has_relative_path()) resolved = resolved.parent_path();  // "x/"
+  return resolved;
+}
+
+bool IsWithin(const fs::path& inner, const fs::path& outer) {
+  std::error_code ec;
+  const fs::path a = Resolved(inner, ec);
+  if (ec) return false;
+  const fs::path b = Resolved(outer, ec);
+  if (ec) return false;
+  auto [end_b, end_a] = std::mismatch(b.begin(), b.end(), a.begin(), a.end());
+  return end_b == b.end();
+}
+
 }  // namespace
 
 Status Pack(const fs::path& payload_dir, const fs::path& out_dir, const PackOptions& options) {
+  // Blobs written into the payload would be packed by the next run.
+  if (IsWithin(out_dir, payload_dir)) {
+    return Status::Fail(ExitCode::kUsage, "the output folder " + NarrowPath(out_dir) +
+                                              " lies inside the payload folder " + NarrowPath(payload_dir));
+  }
   std::vector<PayloadFile> files;
   ScanOptions scan;
   scan.skip_empty = options.skip_empty;

@@ -42,6 +42,8 @@ class Walker {
     if (!NativeNameToGbk(path.filename(), component)) {
       return Status::Fail(ExitCode::kNoGbkForm, "file name has no GBK form: " + NarrowPath(path));
     }
+    Status s = CheckComponent(component, NarrowPath(path));
+    if (!s.ok()) return s;
     std::string name = prefix + '\\' + component;
     // Checked here already so that a folder loop through links ends at the limit.
     if (name.size() > kMaxEntryName) return CheckEntryName(name, NarrowPath(path));
@@ -119,6 +121,7 @@ Status ScanPayload(const fs::path& root, const ScanOptions& options, std::vector
   }
   s = CheckSizes(options, files);
   if (!s.ok()) return s;
+  if (files.empty() && options.warn) options.warn("the payload folder holds no files: the package is empty");
   std::vector<std::string> names;
   names.reserve(files.size());
   for (const PayloadFile& file : files) names.push_back(file.name);
