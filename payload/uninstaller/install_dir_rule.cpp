@@ -134,21 +134,28 @@ std::optional<std::string> InstallDirFromUninstallString(std::string_view value,
 }
 
 std::string ParentFolder(std::string_view folder, LeadBytePredicate isLeadByte) {
-  // Position of the last separator that is not part of a double-byte character and not at
-  // the very end.
-  std::size_t end = folder.size();
-  while (end > 0 && IsSeparator(folder[end - 1])) --end;
-  std::size_t lastSeparator = std::string_view::npos;
-  for (std::size_t i = 0; i < end; ++i) {
-    if (isLeadByte(static_cast<unsigned char>(folder[i])) && i + 1 < end) {
+  // Positions of the separators that are not the second byte of a double-byte character.
+  std::vector<std::size_t> separators;
+  for (std::size_t i = 0; i < folder.size(); ++i) {
+    if (isLeadByte(static_cast<unsigned char>(folder[i])) && i + 1 < folder.size()) {
       ++i;
     } else if (IsSeparator(folder[i])) {
-      lastSeparator = i;
+      separators.push_back(i);
     }
   }
-  if (lastSeparator == std::string_view::npos) return std::string();
-  std::size_t cut = lastSeparator;
-  while (cut > 0 && IsSeparator(folder[cut - 1])) --cut;
+  // Trailing separators end the folder text, they do not start its last component.
+  std::size_t end = folder.size();
+  while (!separators.empty() && separators.back() + 1 == end) {
+    end = separators.back();
+    separators.pop_back();
+  }
+  if (separators.empty()) return std::string();
+  std::size_t cut = separators.back();
+  separators.pop_back();
+  while (!separators.empty() && separators.back() + 1 == cut) {
+    cut = separators.back();
+    separators.pop_back();
+  }
   if (cut == 0) return std::string();
   std::string parent(folder.substr(0, cut));
   // A drive root keeps its backslash ("C:\"), a bare "C:" would mean the drive's current folder.

@@ -27,10 +27,17 @@ std::string RecordPathFromEnvironment() {
   return value;
 }
 
+// The running program's path; empty when it does not fit.
+std::string ModulePath() {
+  char buffer[MAX_PATH + 1] = {};
+  const DWORD length = ::GetModuleFileNameA(nullptr, buffer, MAX_PATH);
+  return (length == 0 || length >= MAX_PATH) ? std::string() : std::string(buffer, length);
+}
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showCommand) {
-  const std::string documentPath = qv::sample::DocumentPathFromCommandLine(::GetCommandLineA());
+  const std::string documentPath = qv::sample::DocumentPathFromCommandLine(::GetCommandLineA(), ModulePath());
 
   bool recordFailed = false;
   const std::string recordPath = RecordPathFromEnvironment();

@@ -13,6 +13,12 @@ struct WindowData {
   const std::string* documentPath;
 };
 
+HICON LoadAppIcon(HINSTANCE instance, int size) {
+  // Shared: the system owns the icon, nothing to destroy.
+  return static_cast<HICON>(
+      ::LoadImageA(instance, MAKEINTRESOURCEA(QV_VIEWER_ICON), IMAGE_ICON, size, size, LR_SHARED));
+}
+
 void CreateChildren(HWND window, HINSTANCE instance, const std::string& documentPath) {
   const HFONT font = static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
   const char* label = documentPath.empty() ? kLabelWithoutDocument : kLabelWithDocument;
@@ -52,10 +58,8 @@ int RunViewerWindow(HINSTANCE instance, const std::string& documentPath, int sho
   windowClass.cbSize = sizeof(windowClass);
   windowClass.lpfnWndProc = ViewerProc;
   windowClass.hInstance = instance;
-  windowClass.hIcon = ::LoadIconA(instance, MAKEINTRESOURCEA(QV_VIEWER_ICON));
-  windowClass.hIconSm = static_cast<HICON>(::LoadImageA(instance, MAKEINTRESOURCEA(QV_VIEWER_ICON), IMAGE_ICON,
-                                                        ::GetSystemMetrics(SM_CXSMICON),
-                                                        ::GetSystemMetrics(SM_CYSMICON), LR_DEFAULTCOLOR));
+  windowClass.hIcon = LoadAppIcon(instance, ::GetSystemMetrics(SM_CXICON));
+  windowClass.hIconSm = LoadAppIcon(instance, ::GetSystemMetrics(SM_CXSMICON));
   windowClass.hCursor = ::LoadCursorA(nullptr, MAKEINTRESOURCEA(32512));  // IDC_ARROW
   windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   windowClass.lpszClassName = QV_VIEWER_WINDOW_CLASS;
