@@ -2,6 +2,9 @@
 
 #include <shellapi.h>
 
+// The structure the shell expects of a 32-bit caller is 60 bytes.
+static_assert(sizeof(void*) != 4 || sizeof(SHELLEXECUTEINFOA) == 60, "SHELLEXECUTEINFOA layout");
+
 qv::fw::UniqueHandle ShellStartProcess(const char* path, const char* params) {
   SHELLEXECUTEINFOA info = {};
   info.cbSize = sizeof(info);
