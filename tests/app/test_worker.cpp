@@ -4,7 +4,7 @@
 // the tests can hold it in any state:
 //
 //   QV_UITEST_STARTED    file to which "started\n" is appended when the worker starts
-//   QV_UITEST_REPORT=1   log what only the process can see: temp paths, the title's font
+//   QV_UITEST_REPORT=1   log what only the process can see: temp paths, icons, the title's font
 //   QV_UITEST_NOTE=1     show a CNoteDlg (text: QV_UITEST_NOTE_TEXT, may be unset) until the
 //                        file QV_UITEST_NOTE_HOLD exists, pumping messages meanwhile
 //   QV_UITEST_BOX=1      show a message box without caption; log "box answer=N"
@@ -34,10 +34,17 @@ namespace {
 
 std::atomic<bool> g_stopRequested{false};
 
+// A variable's value in the system code page. Read as UTF-16 and converted here: Wine's
+// GetEnvironmentVariableA mangles DBCS values.
 std::string Env(const char* name) {
-  char value[4096] = {};
-  const DWORD length = GetEnvironmentVariableA(name, value, sizeof(value));
-  return length > 0 && length < sizeof(value) ? std::string(value, length) : std::string();
+  wchar_t wideName[128] = {};
+  MultiByteToWideChar(CP_ACP, 0, name, -1, wideName, 127);
+  wchar_t value[4096] = {};
+  const DWORD length = GetEnvironmentVariableW(wideName, value, 4096);
+  if (length == 0 || length >= 4096) return {};
+  char narrow[8192] = {};
+  WideCharToMultiByte(CP_ACP, 0, value, -1, narrow, sizeof(narrow) - 1, nullptr, nullptr);
+  return narrow;
 }
 
 bool FileExists(const std::string& path) {
@@ -52,8 +59,10 @@ void AppendToFile(const std::string& path, const char* text) {
   }
 }
 
-// Waits until `path` exists (or a stop is asked for), handling this thread's messages.
+// Waits until `path` exists (or a stop is asked for), handling this thread's messages. An
+// empty path does not wait.
 void WaitForFile(const std::string& path, DWORD timeoutMs) {
+  if (path.empty()) return;
   const ULONGLONG end = GetTickCount64() + timeoutMs;
   while (!FileExists(path) && !g_stopRequested && GetTickCount64() < end) {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
@@ -73,6 +82,15 @@ void SetProgress(CDOVazariSetupDlg* dlg, int percent) {
 void Report(CDOVazariSetupDlg* dlg) {
   AppendLogLine(dlg, ("index=" + dlg->m_strSetupIndexPath).c_str());
   AppendLogLine(dlg, ("stream=" + dlg->m_strSetupStreamPath).c_str());
+  // The program icon: loaded, the window's big and small icon, and the drag icon. (Read
+  // here: under Wine these handles do not come back from another process.)
+  const HICON icon = dlg->Icon();
+  const bool sameIcons =
+      icon != nullptr &&
+      reinterpret_cast<HICON>(SendMessageA(dlg->Hwnd(), WM_GETICON, ICON_BIG, 0)) == icon &&
+      reinterpret_cast<HICON>(SendMessageA(dlg->Hwnd(), WM_GETICON, ICON_SMALL, 0)) == icon &&
+      reinterpret_cast<HICON>(SendMessageA(dlg->Hwnd(), WM_QUERYDRAGICON, 0, 0)) == icon;
+  AppendLogLine(dlg, sameIcons ? "icons=program icon" : "icons=wrong");
   const auto font = reinterpret_cast<HFONT>(dlg->m_stcTitle.Send(WM_GETFONT));
   LOGFONTA logFont{};
   if (font != nullptr && GetObjectA(font, sizeof(logFont), &logFont) == sizeof(logFont)) {

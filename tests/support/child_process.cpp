@@ -1,37 +1,49 @@
 #include "child_process.h"
 
-#include <cstring>
+#include <cwchar>
 
 namespace qv::ui {
 namespace {
 
-bool SameName(const std::string& entry, const std::string& name) {
-  if (entry.size() <= name.size() || entry[name.size()] != '=') return false;
-  return CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, entry.data(), static_cast<int>(name.size()),
+std::wstring Widen(const std::string& text) {
+  if (text.empty()) return {};
+  const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), length);
+  return wide;
+}
+
+bool SameName(const std::wstring& entry, const std::wstring& name) {
+  if (entry.size() <= name.size() || entry[name.size()] != L'=') return false;
+  return CompareStringW(LOCALE_INVARIANT, NORM_IGNORECASE, entry.data(), static_cast<int>(name.size()),
                         name.data(), static_cast<int>(name.size())) == CSTR_EQUAL;
 }
 
-std::vector<char> BuildEnvironment(const Environment& extra) {
-  std::vector<std::string> entries;
-  if (char* block = GetEnvironmentStringsA()) {
-    for (const char* p = block; *p != '\0'; p += std::strlen(p) + 1) entries.emplace_back(p);
-    FreeEnvironmentStringsA(block);
+// A UTF-16 environment block (CREATE_UNICODE_ENVIRONMENT): this process's variables with
+// `extra` set on top. UTF-16, because an ANSI block with DBCS values does not reach the
+// child intact under Wine.
+std::vector<wchar_t> BuildEnvironment(const Environment& extra) {
+  std::vector<std::wstring> entries;
+  if (wchar_t* block = GetEnvironmentStringsW()) {
+    for (const wchar_t* p = block; *p != L'\0'; p += wcslen(p) + 1) entries.emplace_back(p);
+    FreeEnvironmentStringsW(block);
   }
   for (const auto& [name, value] : extra) {
-    std::vector<std::string> kept;
+    const std::wstring wideName = Widen(name);
+    std::vector<std::wstring> kept;
     for (auto& e : entries) {
-      if (!SameName(e, name)) kept.push_back(std::move(e));
+      if (!SameName(e, wideName)) kept.push_back(std::move(e));
     }
     entries = std::move(kept);
-    entries.push_back(name + "=" + value);
+    entries.push_back(wideName + L"=" + Widen(value));
   }
-  std::vector<char> out;
+  std::vector<wchar_t> out;
   for (const auto& e : entries) {
     out.insert(out.end(), e.begin(), e.end());
-    out.push_back('\0');
+    out.push_back(L'\0');
   }
-  out.push_back('\0');
-  if (entries.empty()) out.push_back('\0');
+  out.push_back(L'\0');
+  if (entries.empty()) out.push_back(L'\0');
   return out;
 }
 
@@ -60,11 +72,11 @@ ChildProcess ChildProcess::Start(const std::string& commandLine, const Environme
   ChildProcess child;
   std::vector<char> line(commandLine.begin(), commandLine.end());
   line.push_back('\0');
-  std::vector<char> env = BuildEnvironment(extra);
+  std::vector<wchar_t> env = BuildEnvironment(extra);
   STARTUPINFOA startup{};
   startup.cb = sizeof(startup);
   PROCESS_INFORMATION info{};
-  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, env.data(),
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, CREATE_UNICODE_ENVIRONMENT, env.data(),
                       workingDir.empty() ? nullptr : workingDir.c_str(), &startup, &info)) {
     if (error) *error = GetLastError();
     return child;
