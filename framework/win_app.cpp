@@ -16,13 +16,15 @@ struct NameBuffer {
   char text[MAX_PATH];
 };
 
+bool IsSystemLeadByte(unsigned char c) { return IsDBCSLeadByte(c) != FALSE; }
+
 NameBuffer ComputeApplicationName() noexcept {
   NameBuffer name{};
   char path[MAX_PATH + 1] = {};
   const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
   if (length == 0 || length >= MAX_PATH) return name;
   try {
-    const std::string text = AppNameFromModulePath(std::string(path, length));
+    const std::string text = AppNameFromModulePath(std::string(path, length), IsSystemLeadByte);
     std::strncpy(name.text, text.c_str(), sizeof(name.text) - 1);
   } catch (...) {
   }

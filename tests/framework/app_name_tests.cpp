@@ -29,4 +29,20 @@ TEST(AppNameFromModulePath, FileNameWithoutFolderAndExtension) {
   }
 }
 
+bool IsGbkLeadByte(unsigned char c) { return c >= 0x81 && c <= 0xFE; }
+
+TEST(AppNameFromModulePath, TwoByteCharactersWhoseSecondByteIsABackslash) {
+  // In GBK, 0x81 0x5C is one character whose second byte is '\\'. Bytes after a lead byte
+  // are never separators or dots, whatever they are.
+  const std::string folderThenName = std::string("C:\\a\x81\\b\\prog.exe");
+  EXPECT_EQ(qv::fw::AppNameFromModulePath(folderThenName, IsGbkLeadByte), "prog");
+  const std::string nameWithTrailBackslash = std::string("C:\\dir\\ab\x81\\cd.exe");
+  EXPECT_EQ(qv::fw::AppNameFromModulePath(nameWithTrailBackslash, IsGbkLeadByte), "ab\x81\\cd");
+  EXPECT_EQ(qv::fw::AppNameFromModulePath(nameWithTrailBackslash), "cd") << "byte rule without a predicate";
+  const std::string trailDot = std::string("C:\\x\x81.y");
+  EXPECT_EQ(qv::fw::AppNameFromModulePath(trailDot, IsGbkLeadByte), "x\x81.y");
+  const std::string loneLeadAtEnd = std::string("C:\\x\x81");
+  EXPECT_EQ(qv::fw::AppNameFromModulePath(loneLeadAtEnd, IsGbkLeadByte), "x\x81");
+}
+
 }  // namespace
