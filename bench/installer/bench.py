@@ -285,11 +285,16 @@ class ProcWatch(threading.Thread):
         self.pid = None
         self.tick = os.sysconf("SC_CLK_TCK")
 
-    def _find(self, seen):
+    def _find(self, first_seen):
+        # A new Wine process starts as the loader and takes its Windows command line a
+        # moment later, so a process is looked at again during its first seconds.
+        now = time.monotonic()
         for d in os.listdir("/proc"):
-            if not d.isdigit() or d in seen:
+            if not d.isdigit():
                 continue
-            seen.add(d)
+            t = first_seen.setdefault(d, now)
+            if now - t > 5:
+                continue
             try:
                 with open(f"/proc/{d}/cmdline", "rb") as f:
                     argv0 = f.read().split(b"\0", 1)[0].lower()
@@ -306,9 +311,10 @@ class ProcWatch(threading.Thread):
         return None
 
     def run(self):
-        seen = set()
+        # Processes that ran before the program was started are not it.
+        first_seen = {d: float("-inf") for d in os.listdir("/proc") if d.isdigit()}
         while not self.stop.is_set() and self.pid is None:
-            self.pid = self._find(seen)
+            self.pid = self._find(first_seen)
             if self.pid is None:
                 time.sleep(0.01)
         while self.pid is not None:
@@ -342,7 +348,7 @@ class WineRunner:
         """Runs exe under qvrun in a fresh prefix. Returns the figures."""
         prefix = self.prefix(prefix_name)
         env = dict(os.environ, QV_WINE_ROOT=WINE_ROOT, QV_FRESH_PREFIX=prefix_name)
-        cmd = [WINE_RUN, self.tools["qvrun"], "--settle", str(self.settle_ms), exe, *args]
+        cmd = [WINE_RUN, self.tools["qvrun"], "--settle", str(self.settle_ms), "--poll", "20", exe, *args]
         watch = ProcWatch(os.path.basename(exe), prefix)
         watch.start()
         t0 = time.perf_counter()
@@ -372,6 +378,31 @@ class WineRunner:
             "host_s": host_s,
             "prefix": prefix,
         }
+
+
+def prepare_template(runner, keep_wm_waits):
+    """Boots the template prefix that every run is cloned from (scripts/wine-run.sh does
+    that on its first run) and, unless keep_wm_waits, tells Wine's X11 driver not to hand
+    windows to a window manager. Xvfb runs none, and Wine then waits 2 s for every managed
+    window that is hidden or destroyed (the note window, the setup window) until it gives
+    up: a cost of this machine that Windows does not have."""
+    runner.run("template", runner.tools["memprobe"], ["1", "0"])
+    template = os.path.join(WINE_ROOT, "template")
+    mark = os.path.join(template, ".qv-bench-unmanaged")
+    if keep_wm_waits:
+        if os.path.exists(mark):
+            raise RuntimeError(f"the template prefix {template} was set up without window-manager waits; "
+                               "remove it to measure with them")
+        return
+    if os.path.exists(mark):
+        return
+    env = dict(os.environ, WINEPREFIX=template, WINEDEBUG="-all",
+               WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d")
+    run(["wine", "reg", "add", "HKCU\\Software\\Wine\\X11 Driver", "/v", "Managed", "/t", "REG_SZ",
+         "/d", "N", "/f"], env=env)
+    run(["wineserver", "-w"], env=env)
+    with open(mark, "w") as f:
+        f.write("Managed=N\n")
 
 
 def check_tree(label, got_dir, want_files, want_bytes, extra_files=0):
@@ -533,7 +564,7 @@ def map_costs(map_path):
                 continue
             group = "other (linker, unmatched)"
             if out_sec == ".rsrc":
-                group = "package blobs (ORX resources)" if "package.rc" in origin else "UI resources (dialogs, icon, picture, manifest)"
+                group = "package blobs (ORX resources)" if re.search(r"package\.r", origin) else "UI resources (dialogs, icon, picture, manifest)"
             else:
                 for rx, g in LIB_GROUPS:
                     if rx.search(origin):
@@ -726,6 +757,8 @@ def main():
     ap.add_argument("--profile", action="append", choices=["typical", "large"])
     ap.add_argument("--settle-ms", type=int, default=1500)
     ap.add_argument("--no-wine", action="store_true", help="host figures and sizes only")
+    ap.add_argument("--wm-waits", action="store_true",
+                    help="keep Wine's waits for a window manager (Xvfb has none; 2 s per window closed)")
     a = ap.parse_args()
     profiles = a.profile or (["typical"] if a.quick else ["typical", "large"])
     runs = a.runs or (3 if a.quick else 5)
@@ -741,6 +774,8 @@ def main():
     runner = WineRunner(tools, a.settle_ms, timeout=1800)
 
     if not a.no_wine:
+        prepare_template(runner, a.wm_waits)
+        rep["wine_managed_windows"] = bool(a.wm_waits)
         # The memory figures read under Wine, checked against a known allocation.
         base = runner.run("memprobe", tools["memprobe"], ["1", "300"])
         big = runner.run("memprobe", tools["memprobe"], ["200", "300"])
