@@ -120,11 +120,13 @@ TEST_P(LauncherRun, RunsRedistributableQuietlyWaitsThenStartsInstallerAndEnds) {
   WriteBytes(redistCopy, junk);
   WriteBytes(installerCopy, junk);
 
-  ChildProcess launcher = StartLauncher(g_paths.testLauncher, GetParam(), {{"QV_STANDIN_WORK_MS", "3000"}});
+  ChildProcess launcher = StartLauncher(g_paths.testLauncher, GetParam(), {{"QV_STANDIN_WORK_MS", "5000"}});
   ASSERT_TRUE(launcher.IsStarted());
 
-  // While the redistributable runs: the note is up, the installer not yet written.
+  // While the redistributable runs: the installer not yet written, the note up.
   ASSERT_TRUE(WaitUntilRunning(kRedistImage, true, kLongWaitMs));
+  EXPECT_TRUE(ReadBytes(installerCopy) == junk) << "the installer was written before the redistributable ended";
+  EXPECT_FALSE(IsRunning(kInstallerImage));
   HWND note = nullptr;
   qv::ui::WaitUntil([&] { return (note = FindNoteWindow(launcher.Id())) != nullptr; }, kLongWaitMs);
   ASSERT_NE(note, nullptr) << "no note window while the redistributable runs";
@@ -135,8 +137,6 @@ TEST_P(LauncherRun, RunsRedistributableQuietlyWaitsThenStartsInstallerAndEnds) {
   GetWindowRect(note, &rect);
   EXPECT_NEAR((rect.left + rect.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 2);
   EXPECT_NEAR((rect.top + rect.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 2);
-  EXPECT_TRUE(ReadBytes(installerCopy) == junk) << "the installer was written before the redistributable ended";
-  EXPECT_FALSE(IsRunning(kInstallerImage));
 
   std::optional<DWORD> exitCode = launcher.WaitForExit(kLongWaitMs);
   const unsigned long long launcherGone = NowFileTime();
