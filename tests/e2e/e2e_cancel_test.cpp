@@ -34,6 +34,9 @@ TEST_F(Cancel, DuringTheEntries) {
   ASSERT_TRUE(installer.WaitForLogLines(2));
 
   ASSERT_TRUE(CancelWithYes(installer));
+  // The window waits for the worker, which is still in the report: nothing ends yet.
+  EXPECT_FALSE(installer.WaitForExit(1000).has_value()) << "ended without waiting for the worker";
+  EXPECT_TRUE(IsWindow(installer.Window()));
   ASSERT_TRUE(AnswerBox(report, IDOK));
   // An M4 would keep the process alive: it ends only if the worker stopped before it.
   ASSERT_TRUE(installer.WaitForExit(kExitWaitMs).has_value()) << "the installer did not end";
