@@ -56,10 +56,10 @@ def wanted_files(args):
             data = read(source)
             wanted[rel] = windows_text(data, source) if name.lower().endswith(TEXT_SUFFIXES) else data
     wanted["application.ico"] = read(args.icon)
-    for spec in args.program:
-        name, sep, path = spec.partition("=")
+    for entry in args.program:
+        name, sep, path = entry.partition("=")
         if not sep or not name or name.startswith("/") or ".." in name.split("/"):
-            sys.exit(f"stage_payload: bad --program {spec!r}")
+            sys.exit(f"stage_payload: bad --program {entry!r}")
         wanted[name] = read(path)
     return wanted
 

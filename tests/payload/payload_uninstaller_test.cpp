@@ -15,6 +15,7 @@ using namespace qv::payload_test;
 constexpr char kUninstallKey[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Qelvo电子印章阅读器";
 constexpr DWORD kRemoved = 0;
 constexpr DWORD kDeclined = 1;
+constexpr DWORD kIncomplete = 2;
 
 // The copy the installer makes before it runs the previous uninstaller.
 std::string TempCopy(const std::string& installDir) {
@@ -70,6 +71,24 @@ TEST_F(UninstallerTest, RunInPlaceItRemovesTheWholeFolderAndLeavesNothingForLate
   // A new installation right away stays whole.
   InstallSample(dir);
   ExpectInstalled(dir);
+}
+
+TEST_F(UninstallerTest, AFileInUseIsReportedAndTheRestIsRemoved) {
+  const std::string dir = DefaultInstallDir();
+  const std::string copy = TempCopy(dir);
+  {
+    // Open without sharing, as a program reading it would hold it.
+    qv::sample::UniqueFile inUse(::CreateFileA((dir + "doc\\说明.txt").c_str(), GENERIC_READ, 0, nullptr,
+                                               OPEN_EXISTING, 0, nullptr));
+    ASSERT_TRUE(inUse);
+    EXPECT_EQ(RunProgram(Quote(copy) + " /s"), kIncomplete);
+    EXPECT_TRUE(FileExists(dir + "doc\\说明.txt"));
+    EXPECT_FALSE(FileExists(dir + "QVStampPage.exe"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, ".esdf"));
+  }
+  // Once the file is free, a second run finishes the job.
+  EXPECT_EQ(RunProgram(Quote(copy) + " /s"), kRemoved);
+  ExpectRemoved(dir);
 }
 
 TEST_F(UninstallerTest, ReadOnlyFilesAndFoldersAreRemovedToo) {
