@@ -167,14 +167,55 @@ def build_tools():
     tools = os.path.join(OUT, "tools")
     os.makedirs(tools, exist_ok=True)
     out = {}
-    for name in ("qvrun", "memprobe"):
+    for name, libs in (("qvrun", ["-lpsapi"]), ("memprobe", []),
+                       ("logbench", ["-lcomctl32", "-lgdi32", "-luser32"])):
         src = os.path.join(HERE, name + ".cpp")
         exe = os.path.join(tools, name + ".exe")
         if not os.path.exists(exe) or os.path.getmtime(exe) < os.path.getmtime(src):
             run([MINGW_CXX, "-O2", "-Wall", "-Wextra", "-static", "-static-libgcc",
-                 "-static-libstdc++", "-o", exe, src, "-lpsapi"])
+                 "-static-libstdc++", "-o", exe, src, *libs])
         out[name] = exe
     return out
+
+
+def deps_dirs():
+    """The static Windows builds of liblzma and libcrypto that the project links."""
+    cache = os.environ.get("QV_DEPS_CACHE") or "/var/cache/qvsetup-deps"
+    dirs = {}
+    with open(os.path.join(cache, "deps.env")) as f:
+        for line in f:
+            k, _, v = line.strip().partition("=")
+            dirs[k] = v
+    return dirs["QV_LZMA_X86_64"], dirs["QV_CRYPTO_X86_64"]
+
+
+def build_probes():
+    """Small programs whose sizes show what a library costs on its own: nothing (the C and
+    C++ runtime), liblzma's raw decoder, SM3 through EVP as the installer does it, and SM3
+    from the same libcrypto through its SM3 block functions. Sizes in bytes, stripped."""
+    lzma, crypto = deps_dirs()
+    out_dir = os.path.join(OUT, "probes")
+    os.makedirs(out_dir, exist_ok=True)
+    common = ["-O2", "-static", "-static-libgcc", "-static-libstdc++", "-ffunction-sections",
+              "-fdata-sections", "-Wl,--gc-sections", "-s"]
+    crypto_libs = [os.path.join(crypto, "lib", "libcrypto.a"), "-lbcrypt", "-lws2_32", "-lcrypt32",
+                   "-ladvapi32", "-luser32"]
+    probes = {
+        "empty": [],
+        "lzma_raw": ["-DLZMA_API_STATIC", "-I" + os.path.join(lzma, "include"), "@SRC@",
+                     os.path.join(lzma, "lib", "liblzma.a")],
+        "sm3_evp": ["-I" + os.path.join(crypto, "include"), "@SRC@", *crypto_libs],
+        "sm3_direct": ["@SRC@", *crypto_libs],
+    }
+    sizes = {}
+    for name, args in probes.items():
+        src = os.path.join(HERE, "probes", name + ".cpp")
+        exe = os.path.join(out_dir, name + ".exe")
+        if not os.path.exists(exe) or os.path.getmtime(exe) < os.path.getmtime(src):
+            args = [src if a == "@SRC@" else a for a in args] or [src]
+            run([MINGW_CXX, *common, "-o", exe, *args])
+        sizes[name] = os.path.getsize(exe)
+    return sizes
 
 
 def build_ours(profile, payload_dir, packer):
@@ -664,6 +705,12 @@ def print_report(rep):
                       f"   aim <= {aim:.2f}: {verdict(r, aim) if applies else 'n/a (aim is for typical)'}")
             for w in sec.get("warnings", []):
                 print(f"    ! {w}")
+        lb = p.get("log_box")
+        if lb and lb.get("settext"):
+            parts = [f"{name} {fmt_s(lb[k]['median'])}" for k, name in (
+                ("settext", "whole text set again (as now)"), ("replacesel", "line inserted (EM_REPLACESEL)"),
+                ("none", "progress bar only")) if lb.get(k)]
+            print(f"  the setup window's log, {lb['lines']} lines from a worker thread (logbench): " + "; ".join(parts))
         s = p.get("sizes")
         if s:
             print("  sizes")
@@ -701,6 +748,17 @@ def print_report(rep):
                     continue
                 print(f"      {k:48} {v:>10,} B  {v / 1024:8.0f} KiB  {100 * v / total:5.1f} %")
             print(f"      {'total':48} {total:>10,} B  {total / 1024:8.0f} KiB")
+        pb = st.get("probes")
+        if pb:
+            base = pb["empty"]
+            print("    size probes (stripped programs; growth over an empty program):")
+            for k, title in (("empty", "an empty program (C and C++ runtime)"),
+                             ("lzma_raw", "liblzma raw LZMA1 decoder"),
+                             ("sm3_evp", "SM3 through EVP_MD_fetch (as the installer does)"),
+                             ("sm3_direct", "SM3 through ossl_sm3_* of the same libcrypto")):
+                if k in pb:
+                    extra = "" if k == "empty" else f"  +{(pb[k] - base) / 1024:7.0f} KiB"
+                    print(f"      {title:52} {pb[k]:>10,} B{extra}")
     if rep.get("memory_check"):
         mc = rep["memory_check"]
         print()
@@ -748,6 +806,28 @@ def measure_wine_pair(runner, label, a, b, runs, checks):
             if r > 0:
                 res[name].append(fig)
     return res, warnings
+
+
+LOGBENCH_RE = re.compile(r"logbench: method=(\S+) lines=(\d+) wall_ms=([\d.]+)")
+
+
+def measure_log_box(runner, lines, runs):
+    """logbench: the log line and progress step of every installed file, done as the setup
+    window does it (the whole text read and set again) against inserting the line alone."""
+    res = {"lines": lines}
+    log(f"== log box: {lines} lines, {runs} runs of each way")
+    for r in range(runs):
+        for method in ("settext", "replacesel", "none"):
+            env = dict(os.environ, QV_WINE_ROOT=WINE_ROOT, QV_FRESH_PREFIX="run")
+            p = run([WINE_RUN, runner.tools["logbench"], method, str(lines)], env=env, check=False)
+            m = LOGBENCH_RE.search(p.stdout)
+            if m:
+                res.setdefault(method, []).append(float(m.group(3)))
+                log(f"  {method:10} run {r + 1}: {float(m.group(3)) / 1000:.2f} s")
+    for method in ("settext", "replacesel", "none"):
+        if method in res:
+            res[method] = summary(res[method])
+    return res
 
 
 def main():
@@ -872,7 +952,12 @@ def main():
                     st["libraries"] = mc["bytes"]
                     st["library_sections"] = mc["sections"]
                 rep["stub"] = st
+                st["probes"] = build_probes()
         pr["sizes"] = s
+
+        # What the setup window's log costs the worker per installed file (typical only).
+        if not a.no_wine and prof == "typical":
+            pr["log_box"] = measure_log_box(runner, files, min(runs, 3))
 
     # Growth from typical to large.
     if "typical" in rep["profiles"] and "large" in rep["profiles"]:
