@@ -7,7 +7,7 @@ namespace qvpack {
 enum class ExitCode : int {
   kOk = 0,
   kInternal = 1,          // encoder failure, out of memory
-  kUsage = 2,             // bad command line
+  kUsage = 2,             // bad command line, output folder inside the payload
   kUnreadable = 3,        // payload folder or file cannot be read, or is not a plain file/folder
   kNameTooLong = 4,       // entry name longer than 259 bytes in GBK (leading backslash included)
   kEmptyFile = 5,         // a file of 0 bytes (see --skip-empty)
@@ -31,7 +31,7 @@ struct ExitCodeInfo {
 inline constexpr ExitCodeInfo kExitCodeTable[] = {
     {ExitCode::kOk, "success"},
     {ExitCode::kInternal, "internal failure (encoder error, out of memory)"},
-    {ExitCode::kUsage, "bad command line"},
+    {ExitCode::kUsage, "bad command line, or an output folder inside the payload folder"},
     {ExitCode::kUnreadable, "payload folder or file cannot be read, or is neither a file nor a folder"},
     {ExitCode::kNameTooLong, "entry name longer than 259 bytes in GBK, leading backslash included"},
     {ExitCode::kEmptyFile, "file of 0 bytes (the installer cannot install it; see --skip-empty)"},
@@ -40,8 +40,9 @@ inline constexpr ExitCodeInfo kExitCodeTable[] = {
     {ExitCode::kFileChanged, "file size changed while the file was read"},
     {ExitCode::kNoGbkForm, "file name has no GBK form"},
     {ExitCode::kNameUnusable,
-     "name Windows or the installer cannot create (reserved character or device name, "
-     "trailing dot or space, a GBK character holding a backslash byte)"},
+     "name Windows or the installer cannot create: a reserved character or device name,\n"
+     "      a trailing dot or space, a backslash inside a name, a GBK character holding a\n"
+     "      backslash byte"},
     {ExitCode::kNameClash, "two names that differ only in letter case (one file on Windows)"},
     {ExitCode::kOutputFailed, "output folder or file cannot be written"},
     {ExitCode::kBadPackage, "blobs missing or undecodable, or the index does not load"},
