@@ -3,6 +3,8 @@
 # win64 (every Windows program and its tests) and win32 (the 32-bit shipping target).
 # The Windows builds pack their payload with the host packing tool, so host comes first.
 #   scripts/build.sh [cmake -D options for the Windows builds...]
+# QV_BUILD_TARGETS="host:t1,t2 win64:t3 win32:t4" builds only those targets (the main job
+# needs no tests); by default every target of every build is built.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 cd "$top"
@@ -13,11 +15,22 @@ configure() { # dir, extra args...
   cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >/dev/null
 }
 
+targets_of() { # build name -> "--target a --target b" or nothing
+  local spec
+  for spec in ${QV_BUILD_TARGETS:-}; do
+    [ "${spec%%:*}" = "$1" ] && { echo "${spec#*:}" | tr ',' '\n' | sed 's/^/--target\n/'; return; }
+  done
+}
+build() { # build dir, build name
+  local -a t; mapfile -t t < <(targets_of "$2")
+  cmake --build "$1" -j "$jobs" "${t[@]}"
+}
+
 configure build/host
-cmake --build build/host -j "$jobs"
+build build/host host
 
 packer=$top/build/host/tools/packer/qvpack
 configure build/win64 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-win64.cmake -DQV_PACKER="$packer" "$@"
-cmake --build build/win64 -j "$jobs"
+build build/win64 win64
 configure build/win32 -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-win32.cmake -DQV_PACKER="$packer" "$@"
-cmake --build build/win32 -j "$jobs"
+build build/win32 win32

@@ -30,7 +30,8 @@ step() { printf '\n== %s\n' "$*"; }
 step "set-up"
 scripts/setup.sh || die "set-up failed"
 step "building host, win64 and win32"
-scripts/build.sh "${cmake_args[@]}" || die "the build failed"
+QV_BUILD_TARGETS="host:qvpack win64:QVSetup,qv_main_job_driver win32:QVSetup" \
+  scripts/build.sh "${cmake_args[@]}" || die "the build failed"
 
 launcher64=build/win64/launcher/QVSetup.exe
 [ -f "$launcher64" ] || die "no $launcher64 after the build"
@@ -63,7 +64,8 @@ step "registry values"
 export WINEPREFIX=$prefix WINEDEBUG=-all LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8
 for key in 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Uninstall\Qelvo电子印章阅读器' \
            'HKCR\.esdf\DefaultIcon' 'HKCR\.esdf\shell\open\command'; do
-  wine reg query "$key" 2>/dev/null | tr -d '\r' | sed '/^$/d' || echo "  (missing) $key"
+  wine reg query "$key" 2>/dev/null | iconv -f GBK -t UTF-8 | tr -d '\r' | sed '/^$/d' ||
+    echo "  (missing) $key"
 done
 wineserver -k 2>/dev/null || true
 

@@ -32,6 +32,9 @@ template=$root/template
   if [ ! -f "$template/.qv-ready" ]; then
     rm -rf "$template"
     WINEPREFIX=$template wineboot -i >/dev/null 2>&1
+    # No window manager runs on Xvfb: let Wine draw the frames and captions itself, rather
+    # than wait for a manager on every window that opens or closes.
+    WINEPREFIX=$template "${QV_WINE:-wine}" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     WINEPREFIX=$template wineserver -w
     if [ ! -f "$template/system.reg" ]; then
       echo "wine-run: wineboot could not create a prefix in $template" >&2; exit 91

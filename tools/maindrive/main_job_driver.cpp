@@ -56,11 +56,21 @@ int Fail(Report& report, const std::string& why) {
   return 1;
 }
 
-void Shot(Report& report, HWND window, const std::string& outDir, const char* name) {
+void Shot(Report& report, HWND window, const std::string& outDir, const char* name, bool settle = true) {
   SetForegroundWindow(window);
-  Sleep(300);  // let the window finish painting
+  if (settle) Sleep(300);  // let the window finish painting
   const std::string path = outDir + "\\" + name + ".bmp";
   report.Line(std::string("screenshot ") + name + (qv::ui::SaveWindowScreenshot(window, path) ? " saved" : " FAILED"));
+}
+
+// The text a window stores, read without sending it a message: the note windows belong to
+// threads that pump no messages while they wait, so WM_GETTEXT would not be answered.
+std::string StoredText(HWND window) {
+  wchar_t wide[512] = {};
+  const int length = InternalGetWindowText(window, wide, 512);
+  char gbk[1024] = {};
+  WideCharToMultiByte(936, 0, wide, length, gbk, sizeof(gbk) - 1, nullptr, nullptr);
+  return gbk;
 }
 
 bool WriteText(const std::string& path, const std::string& utf8) {
@@ -108,8 +118,8 @@ int main(int argc, char** argv) {
 
   // The launcher's note shows while the redistributable runs.
   if (HWND note = WaitForDialogWithControl(launcher.Id(), 0, kStartTimeoutMs)) {
-    report.Line("launcher note: \"" + qv::ui::Text(GetWindow(note, GW_CHILD)) + "\"");
     Shot(report, note, outDir, "1-launcher-note");
+    report.Line("launcher note: \"" + StoredText(GetWindow(note, GW_CHILD)) + "\"");
   } else {
     report.Line("launcher note not seen (the launcher may have been quicker than the driver)");
   }
@@ -137,8 +147,8 @@ int main(int argc, char** argv) {
 
   // The installer's note window, while the package is unpacked.
   if (HWND note = WaitForDialogWithControl(installerPid, kNoteText, 15000)) {
-    report.Line("installer note: \"" + qv::ui::ControlText(note, kNoteText) + "\"");
-    Shot(report, note, outDir, "3-installer-note");
+    Shot(report, note, outDir, "3-installer-note", false);
+    report.Line("installer note: \"" + StoredText(qv::ui::Control(note, kNoteText)) + "\"");
   } else {
     report.Line("installer note not seen (unpacking was quicker than the driver)");
   }
