@@ -6,6 +6,8 @@
 #   QV_BENCH_BUILD_PREFIX  build folders are <prefix>-host, -win64, -win32 (default build/bench)
 #   QV_BENCH_WORK          scratch folder for the payload and blobs (default $TMPDIR/qv-package-bench)
 #   QV_BENCH_JOBS          parallel build jobs (default 2)
+#   DISPLAY                with an X display, extraction is also timed under wine64: the
+#                          64-bit qvpack.exe unpack against the host qvpack unpack
 set -euo pipefail
 cd "$(dirname "$0")/.."
 prefix=${QV_BENCH_BUILD_PREFIX:-build/bench}
@@ -34,6 +36,32 @@ echo "== package benchmark (host)"
 "$prefix-host/bench/package_bench" "$@" "$work"
 
 [ $windows = 1 ] || exit 0
+
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+seconds() { local s e; s=$(date +%s.%N); "$@" >/dev/null; e=$(date +%s.%N); awk -v s="$s" -v e="$e" 'BEGIN { print e - s }'; }
+
+if [ -n "${DISPLAY:-}" ]; then
+  echo
+  echo "== extraction under wine64 (qvpack unpack: both blobs decoded, every entry extracted; wall seconds, median of 3)"
+  export QV_WINE_ROOT=$(realpath "$prefix-win64")/wine
+  win_exe=$(realpath "$prefix-win64/tools/packer/qvpack.exe")
+  host_exe="$prefix-host/tools/packer/qvpack"
+  scripts/wine-run.sh "$win_exe" --help >/dev/null            # boots the prefix
+  WINEPREFIX=$QV_WINE_ROOT/default wineserver -w               # until that server has gone
+  WINEPREFIX=$QV_WINE_ROOT/default wineserver -p               # then one server for all runs
+  host_times=() wine_times=()
+  for i in 1 2 3; do
+    rm -rf "$work/unpack-host" "$work/unpack-wine"
+    host_times+=("$(seconds "$host_exe" unpack "$work/blobs" "$work/unpack-host")")
+    mkdir -p "$work/unpack-wine"
+    wine_times+=("$(seconds scripts/wine-run.sh "$win_exe" unpack "$work/blobs" "$work/unpack-wine")")
+  done
+  WINEPREFIX=$QV_WINE_ROOT/default wineserver -k || true
+  diff -r "$work/unpack-host" "$work/unpack-wine" >/dev/null || { echo "wine and host unpack differ" >&2; exit 1; }
+  h=$(printf '%s\n' "${host_times[@]}" | median); w=$(printf '%s\n' "${wine_times[@]}" | median)
+  awk -v h="$h" -v w="$w" 'BEGIN { printf "host qvpack %.3f s, wine64 qvpack.exe %.3f s, ratio %.3f\n", h, w, w / h }'
+fi
+
 echo
 echo "== size of Windows programs linking the package code (bytes; stripped = as shipped)"
 stripped_size() {  # program, strip tool

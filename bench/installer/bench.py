@@ -667,7 +667,8 @@ def print_report(rep):
     print()
     print(f"Installer benchmark, {rep['date']}  ({m['nproc']} CPUs, {m['cpu']}, {m['wine']}, "
           f"load {m['load_at_start'][0]:.1f} at start, {rep['load_at_end'][0]:.1f} at end)")
-    print(f"runs per figure: {rep['runs']} (medians; min - max; Wine runs alternate and each uses a fresh prefix)")
+    print(f"runs per figure: {rep['runs']}, large payload under Wine {rep.get('large_runs')} without warm-up "
+          "(medians; min - max; Wine runs alternate and each uses a fresh prefix)")
     for prof, p in rep["profiles"].items():
         pl = p["payload"]
         print()
@@ -786,13 +787,14 @@ def fig_summary(figs, keys=("wall_ms", "cpu_ms", "peak_ws", "peak_private", "hos
     return out
 
 
-def measure_wine_pair(runner, label, a, b, runs, checks):
-    """Alternates a and b (each a (name, exe, args, prefix-relative check)) `runs` times after
-    one warm-up each; returns the figures of each and warnings."""
+def measure_wine_pair(runner, label, a, b, runs, checks, warm_up=True):
+    """Alternates a and b (each (name, exe, args)) `runs` times, after one warm-up each
+    unless warm_up is false; `checks` tells, per name, what a run left undone. Returns the
+    figures of each and warnings."""
     res = {a[0]: [], b[0]: []}
     warnings = []
-    log(f"== {label}: {runs} runs each, alternating (one warm-up each)")
-    for r in range(runs + 1):
+    log(f"== {label}: {runs} runs each, alternating{' (one warm-up each)' if warm_up else ''}")
+    for r in range(0 if warm_up else 1, runs + 1):
         order = [a, b] if r % 2 == 0 else [b, a]
         for name, exe, args in order:
             fig = runner.run(f"{label} {name}", exe, args)
@@ -835,6 +837,8 @@ def main():
     ap.add_argument("--quick", action="store_true", help="typical payload only, 3 runs")
     ap.add_argument("--runs", type=int)
     ap.add_argument("--profile", action="append", choices=["typical", "large"])
+    ap.add_argument("--large-runs", type=int, default=3,
+                    help="runs per figure under Wine for the large payload, without warm-up (default 3)")
     ap.add_argument("--settle-ms", type=int, default=1500)
     ap.add_argument("--no-wine", action="store_true", help="host figures and sizes only")
     ap.add_argument("--wm-waits", action="store_true",
@@ -845,7 +849,7 @@ def main():
     os.makedirs(OUT, exist_ok=True)
 
     rep = {"date": datetime.datetime.now().astimezone().isoformat(timespec="seconds"),
-           "machine": machine_info(), "runs": runs, "aims": AIMS, "profiles": {}, "warnings": []}
+           "machine": machine_info(), "runs": runs, "large_runs": max(1, min(runs, a.large_runs)), "aims": AIMS, "profiles": {}, "warnings": []}
 
     packer = build_host_packer()
     qvpack_exe, stage = build_win_base(packer)
@@ -897,6 +901,9 @@ def main():
         pr["floor"]["ratio"] = ratio(pr["floor"]["ours"]["wall_ms"], pr["floor"]["floor"]["wall_ms"])
         pr["floor"]["cpu_ratio"] = ratio(pr["floor"]["ours"]["cpu_ms"], pr["floor"]["floor"]["cpu_ms"])
 
+        wine_runs = runs if prof == "typical" else max(1, min(runs, a.large_runs))
+        warm_up = prof == "typical"
+        runner.timeout = 900 if prof == "typical" else 4 * 3600
         if not a.no_wine:
             inst_rel = INSTALL_DIR_REL
             checks = {
@@ -906,7 +913,7 @@ def main():
             if ours:
                 res, warns = measure_wine_pair(runner, f"{prof}: whole installation",
                                                ("ours", ours["setup"], ["-s"]),
-                                               ("nsis", nsis_full, ["/S"]), runs, checks)
+                                               ("nsis", nsis_full, ["/S"]), wine_runs, checks, warm_up)
                 pr["install"] = {"ours": fig_summary(res["ours"]), "nsis": fig_summary(res["nsis"]),
                                  "warnings": warns}
                 pr["install"]["ratio"] = ratio(pr["install"]["ours"]["wall_ms"], pr["install"]["nsis"]["wall_ms"])
@@ -919,7 +926,7 @@ def main():
             }
             res, warns = measure_wine_pair(runner, f"{prof}: extraction engine",
                                            ("ours", qvpack_exe, ["unpack", blobs, UNPACK_DEST_WIN]),
-                                           ("nsis", nsis_extract, ["/S"]), runs, checks)
+                                           ("nsis", nsis_extract, ["/S"]), wine_runs, checks, warm_up)
             pr["extract"] = {"ours": fig_summary(res["ours"]), "nsis": fig_summary(res["nsis"]), "warnings": warns}
             pr["extract"]["ratio"] = ratio(pr["extract"]["ours"]["wall_ms"], pr["extract"]["nsis"]["wall_ms"])
             pr["extract"]["cpu_ratio"] = ratio(pr["extract"]["ours"].get("cpu_ms"), pr["extract"]["nsis"].get("cpu_ms"))
