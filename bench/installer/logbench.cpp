@@ -10,7 +10,9 @@
 //   settext     the new line on top by reading the box's text (up to 60000 bytes) and
 //               setting the line + "\r\n" + that text (the whole box is laid out again)
 //   replacesel  the new line on top by selecting the empty range at 0 and replacing it with
-//               line + "\r\n" (only the inserted text is laid out)
+//               line + "\r\n" (only the inserted text is laid out); the box's text limit
+//               is lifted (EM_SETLIMITTEXT 0, else it stops at 30000 characters) and
+//               the text past 60000 characters is cut off, as the other way keeps it
 //   replacesel-noredraw  the same with the box's redrawing switched off around the change
 //               and the box invalidated after it (painted once the window thread is idle)
 //   none        the progress-bar messages only
@@ -75,6 +77,11 @@ void AppendLine(const char* line) {
     if (quiet) SendMessageA(g.edit, WM_SETREDRAW, FALSE, 0);
     SendMessageA(g.edit, EM_SETSEL, 0, 0);
     SendMessageA(g.edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(text.c_str()));
+    // Keep what the read-and-set way keeps: the newest kReadLimit characters or so.
+    if (GetWindowTextLengthA(g.edit) > kReadLimit) {
+      SendMessageA(g.edit, EM_SETSEL, kReadLimit, -1);
+      SendMessageA(g.edit, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
+    }
     if (quiet) {
       SendMessageA(g.edit, WM_SETREDRAW, TRUE, 0);
       InvalidateRect(g.edit, nullptr, TRUE);
@@ -167,6 +174,7 @@ int main(int argc, char** argv) {
   GdiObject font(CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
                              CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH, "MS Shell Dlg"));
   SendMessageA(g.edit, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), TRUE);
+  SendMessageA(g.edit, EM_SETLIMITTEXT, 0, 0);
   ShowWindow(g.window, SW_SHOW);
   UpdateWindow(g.window);
 
