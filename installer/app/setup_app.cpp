@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "command_line.h"
+#include "install_worker.h"
 #include "setup_dialog.h"
 
 CDOVazariSetupApp::CDOVazariSetupApp() noexcept { m_dwRestartManagerSupportFlags = 1; }
@@ -29,6 +30,11 @@ bool CDOVazariSetupApp::InitInstance() {
   dlg.DoModal();
   m_pMainWnd = nullptr;
 
+  // The close box or Esc ended the window while the worker runs. Stop it as a confirmed
+  // cancel does, between steps and entries, so that no file is left half-written; the
+  // window is gone, so its reports fall away meanwhile. Should it still run (it could not
+  // be stopped), end the process here so the window object is never destroyed under it.
+  if (dlg.IsWorkerRunning()) StopInstallWorker(dlg);
   if (dlg.IsWorkerRunning()) {
     std::fflush(nullptr);
     ExitProcess(0);

@@ -54,6 +54,31 @@ TEST_F(Cancel, DuringTheEntries) {
   ExpectNoStepAfterExtraction();
 }
 
+// The close box while the worker waits in the same report: the window goes at once, but the
+// process lets the worker stop between entries as a confirmed cancel does, instead of
+// ending it in the middle of an entry.
+TEST_F(Cancel, CloseBoxDuringTheEntries) {
+  const std::string dir = InstallDir();
+  Installer installer(WinePath(kBadEntryInstaller));
+  ASSERT_TRUE(StartAndClickInstall(installer));
+  const HWND report = installer.WaitForUnownedBox();
+  ASSERT_NE(report, nullptr);
+  ASSERT_TRUE(installer.WaitForLogLines(2));
+
+  qv::ui::PostClose(installer.Window());
+  ASSERT_TRUE(qv::ui::WaitUntil([&] { return !IsWindow(installer.Window()); }, kStepWaitMs))
+      << "the close box did not end the window";
+  EXPECT_FALSE(installer.WaitForExit(1000).has_value()) << "ended under the worker";
+  ASSERT_TRUE(AnswerBox(report, IDOK));
+  const auto exitCode = installer.WaitForExit(kExitWaitMs);
+  ASSERT_TRUE(exitCode.has_value()) << "the installer did not end";
+  EXPECT_EQ(*exitCode, 0u);
+  for (const char* never : {"f3.bin", "f4.bin", "f5.txt", "f6.bin"}) {
+    EXPECT_FALSE(FileExists(dir + never)) << never;
+  }
+  ExpectNoStepAfterExtraction();
+}
+
 // The earlier installation's uninstaller hangs; the cancel does not wait for it.
 TEST_F(Cancel, DuringAHangingChild) {
   const std::string dir = InstallDir();
