@@ -16,9 +16,9 @@ configure() { # dir, extra args...
 }
 
 targets_of() { # build name -> "--target a --target b" or nothing
-  local spec
-  for spec in ${QV_BUILD_TARGETS:-}; do
-    [ "${spec%%:*}" = "$1" ] && { echo "${spec#*:}" | tr ',' '\n' | sed 's/^/--target\n/'; return; }
+  local entry
+  for entry in ${QV_BUILD_TARGETS:-}; do
+    [ "${entry%%:*}" = "$1" ] && { echo "${entry#*:}" | tr ',' '\n' | sed 's/^/--target\n/'; return; }
   done
 }
 build() { # build dir, build name

@@ -32,14 +32,14 @@ class ExtractTest : public ::testing::Test {
     Add(SpecFor("\\bin\\s.dat", scrambled_, scrambledAt_, true));
     Add(SpecFor("\\p.txt", plain_, plainAt_, false));
   }
-  void Add(const RecordSpec& spec) {
-    PackageEntry& e = catalog_[spec.name];
-    e.m_strName = spec.name;
+  void Add(const RecordSpec& rec) {
+    PackageEntry& e = catalog_[rec.name];
+    e.m_strName = rec.name;
     e.m_strStreamPath = streamPath_;
-    e.m_nOffset = spec.offset;
-    e.m_nLength = spec.length;
-    std::memcpy(e.m_digest.data(), spec.digest, 32);
-    e.m_bScrambled = spec.flag == 1;
+    e.m_nOffset = rec.offset;
+    e.m_nLength = rec.length;
+    std::memcpy(e.m_digest.data(), rec.digest, 32);
+    e.m_bScrambled = rec.flag == 1;
   }
   ScopedExtractErrorReporter Record() {
     return ScopedExtractErrorReporter([this](const char* text, const char* caption) {

@@ -83,27 +83,27 @@ std::uint8_t ToolScramble(std::uint8_t plain) {
   return static_cast<std::uint8_t>(((x & 0x0F) << 4) | (x >> 4));
 }
 
-Bytes MakeRecord(const RecordSpec& spec) {
+Bytes MakeRecord(const RecordSpec& rec) {
   Bytes record(301, 0);
-  record[0] = spec.flag;
-  std::memcpy(&record[1], spec.name.data(), spec.name.size() < 260 ? spec.name.size() : 260);
-  std::memcpy(&record[261], spec.digest, 32);
-  PutLe32(&record[293], static_cast<std::uint32_t>(spec.offset));
-  PutLe32(&record[297], static_cast<std::uint32_t>(spec.length));
-  if (spec.flag == 1) {
+  record[0] = rec.flag;
+  std::memcpy(&record[1], rec.name.data(), rec.name.size() < 260 ? rec.name.size() : 260);
+  std::memcpy(&record[261], rec.digest, 32);
+  PutLe32(&record[293], static_cast<std::uint32_t>(rec.offset));
+  PutLe32(&record[297], static_cast<std::uint32_t>(rec.length));
+  if (rec.flag == 1) {
     for (std::size_t i = 1; i < record.size(); ++i) record[i] = ToolScramble(record[i]);
   }
   return record;
 }
 
 RecordSpec SpecFor(const std::string& name, const Bytes& plain, std::int32_t offset, bool scrambled) {
-  RecordSpec spec;
-  spec.flag = scrambled ? 1 : 0;
-  spec.name = name;
-  Sm3Digest(plain.data(), plain.size(), spec.digest);
-  spec.offset = offset;
-  spec.length = static_cast<std::int32_t>(plain.size());
-  return spec;
+  RecordSpec rec;
+  rec.flag = scrambled ? 1 : 0;
+  rec.name = name;
+  Sm3Digest(plain.data(), plain.size(), rec.digest);
+  rec.offset = offset;
+  rec.length = static_cast<std::int32_t>(plain.size());
+  return rec;
 }
 
 void SetDeclaredSize(Bytes& blob, std::uint64_t size) {

@@ -58,7 +58,7 @@ struct RecordSpec {
 };
 // One 301-byte record laid out by hand (byte 0 flag, 1 name, 261 digest, 293 offset, 297
 // length), its body scrambled with the packing tool's rule when flag is 1.
-Bytes MakeRecord(const RecordSpec& spec);
+Bytes MakeRecord(const RecordSpec& rec);
 
 // A record describing `plain` stored at `offset` of a stream: digest of the plain bytes.
 RecordSpec SpecFor(const std::string& name, const Bytes& plain, std::int32_t offset, bool scrambled);
