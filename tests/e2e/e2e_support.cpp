@@ -60,24 +60,6 @@ struct ComRelease {
 
 bool HasMessageText(HWND window) { return GetDlgItem(window, kMessageTextId) != nullptr; }
 
-HWND WaitForDialog(DWORD processId, DWORD timeoutMs, bool (*accept)(HWND)) {
-  HWND result = nullptr;
-  qv::ui::WaitUntil(
-      [&] {
-        qv::ui::WindowFilter filter;
-        filter.processId = processId;
-        filter.className = "#32770";
-        for (HWND window : qv::ui::FindTopLevelWindows(filter)) {
-          if (accept(window)) {
-            result = window;
-            return true;
-          }
-        }
-        return false;
-      },
-      timeoutMs);
-  return result;
-}
 
 }  // namespace
 
@@ -284,13 +266,13 @@ HWND Installer::WaitForOwnedBox(DWORD timeoutMs, HWND except) const {
 }
 
 HWND Installer::WaitForUnownedBox(DWORD timeoutMs) const {
-  return WaitForDialog(m_process.Id(), timeoutMs, [](HWND window) {
-    return GetWindow(window, GW_OWNER) == nullptr && HasMessageText(window);
-  });
+  return qv::ui::WaitForDialogOf(
+      m_process.Id(), [](HWND window) { return GetWindow(window, GW_OWNER) == nullptr && HasMessageText(window); },
+      timeoutMs);
 }
 
 HWND Installer::FindNoteWindow() const {
-  return WaitForDialog(m_process.Id(), 0, [](HWND window) { return GetDlgItem(window, kNoteText) != nullptr; });
+  return qv::ui::WaitForDialogOf(m_process.Id(), [](HWND window) { return GetDlgItem(window, kNoteText) != nullptr; }, 0);
 }
 
 std::string Installer::LogText() const { return qv::ui::ControlText(m_window, kLogBox); }

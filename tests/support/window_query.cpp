@@ -64,6 +64,25 @@ HWND WaitForWindow(const WindowFilter& filter, DWORD timeoutMs) {
   return hwnd;
 }
 
+HWND WaitForDialogOf(DWORD processId, const std::function<bool(HWND)>& accept, DWORD timeoutMs) {
+  HWND result = nullptr;
+  WaitUntil(
+      [&] {
+        WindowFilter filter;
+        filter.processId = processId;
+        filter.className = "#32770";
+        for (HWND window : FindTopLevelWindows(filter)) {
+          if (accept(window)) {
+            result = window;
+            return true;
+          }
+        }
+        return false;
+      },
+      timeoutMs);
+  return result;
+}
+
 HWND Control(HWND dialog, int id) { return GetDlgItem(dialog, id); }
 
 DWORD ProcessOf(HWND hwnd) {

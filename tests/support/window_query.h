@@ -31,6 +31,10 @@ std::vector<HWND> FindTopLevelWindows(const WindowFilter& filter);
 // The first one, waiting up to `timeoutMs` for it to appear; null on timeout.
 HWND WaitForWindow(const WindowFilter& filter, DWORD timeoutMs);
 
+// The first visible dialog (class #32770) of process `processId` that `accept` takes,
+// waiting up to `timeoutMs`; null on timeout.
+HWND WaitForDialogOf(DWORD processId, const std::function<bool(HWND)>& accept, DWORD timeoutMs);
+
 HWND Control(HWND dialog, int id);
 DWORD ProcessOf(HWND hwnd);
 std::string ClassName(HWND hwnd);

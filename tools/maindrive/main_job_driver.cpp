@@ -80,24 +80,9 @@ bool WriteText(const std::string& path, const std::string& utf8) {
   return std::fclose(f) == 0 && ok;
 }
 
-// The first visible top-level dialog of `pid` that holds a control `id`.
+// The first visible dialog of `pid` that holds a control `id` (any dialog for 0).
 HWND WaitForDialogWithControl(DWORD pid, int id, DWORD timeoutMs) {
-  HWND found = nullptr;
-  qv::ui::WaitUntil(
-      [&] {
-        qv::ui::WindowFilter filter;
-        filter.processId = pid;
-        filter.className = "#32770";
-        for (HWND hwnd : qv::ui::FindTopLevelWindows(filter)) {
-          if (id == 0 || qv::ui::Control(hwnd, id)) {
-            found = hwnd;
-            return true;
-          }
-        }
-        return false;
-      },
-      timeoutMs);
-  return found;
+  return qv::ui::WaitForDialogOf(pid, [id](HWND hwnd) { return id == 0 || qv::ui::Control(hwnd, id); }, timeoutMs);
 }
 
 }  // namespace
