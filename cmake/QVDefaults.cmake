@@ -38,3 +38,11 @@ function(qv_gui target)
     target_link_options(${target} PRIVATE -mwindows)
   endif()
 endfunction()
+
+# qv_shipped(target): a program that ships (the installer, the launcher): no symbols, since
+# every byte of it is downloaded by every user.
+function(qv_shipped target)
+  if(QV_WINDOWS)
+    target_link_options(${target} PRIVATE -s)
+  endif()
+endfunction()
