@@ -446,6 +446,41 @@ def prepare_template(runner, keep_wm_waits):
         f.write("Managed=N\n")
 
 
+CONTROLS = ("docrenderocx", "ConvertSeal", "ReadKeyInfo", "SealViews")
+
+
+def check_same_work(label, prefix):
+    """The installation left what both installers are to leave: the four control markers
+    (regsvr32), the registry scripts' key (regedit), ZuduSetup.exe's record, the uninstall
+    entry, the association's open command and the three shortcuts."""
+    problems = []
+    try:
+        with open(os.path.join(prefix, "system.reg"), encoding="utf-8", errors="replace") as f:
+            reg = f.read()
+    except OSError:
+        return f"{label}: no registry in {prefix}"
+    for c in CONTROLS:
+        if f"[Software\\\\QVStampSample\\\\Controls\\\\{c}]" not in reg:
+            problems.append(f"control {c} not registered")
+    if "[Software\\\\QVStampSample\\\\Scripts]" not in reg:
+        problems.append("registry scripts not imported")
+    if '"UninstallString"' not in reg:
+        problems.append("no UninstallString")
+    if "[Software\\\\Classes\\\\.esdf\\\\shell\\\\open\\\\command]" not in reg:
+        problems.append("no .esdf open command")
+    if not os.path.isfile(os.path.join(prefix, "drive_c", "ProgramData", "QVStampSample", "zudusetup.txt")):
+        problems.append("ZuduSetup.exe did not run")
+    links = [os.path.join(prefix, "drive_c", "users", "Public", "Desktop", "Qelvo电子印章阅读器.lnk"),
+             os.path.join(prefix, "drive_c", "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs",
+                          "OstraQelvo", "Qelvo电子印章阅读器.lnk"),
+             os.path.join(prefix, "drive_c", "ProgramData", "Microsoft", "Windows", "Start Menu", "Programs",
+                          "OstraQelvo", "卸载Qelvo电子印章.lnk")]
+    missing = [os.path.basename(p) for p in links if not os.path.isfile(p)]
+    if missing:
+        problems.append("missing shortcuts " + ", ".join(missing))
+    return f"{label}: " + "; ".join(problems) if problems else None
+
+
 def check_tree(label, got_dir, want_files, want_bytes, extra_files=0):
     """The run did its work: the folder holds as many files and bytes as the payload."""
     if not os.path.isdir(got_dir):
@@ -907,8 +942,10 @@ def main():
         if not a.no_wine:
             inst_rel = INSTALL_DIR_REL
             checks = {
-                "ours": lambda pfx: check_tree("ours", os.path.join(pfx, inst_rel), files, size, 1),
-                "nsis": lambda pfx: check_tree("NSIS", os.path.join(pfx, inst_rel), files, size, 1),
+                "ours": lambda pfx: check_tree("ours", os.path.join(pfx, inst_rel), files, size, 1)
+                or check_same_work("ours", pfx),
+                "nsis": lambda pfx: check_tree("NSIS", os.path.join(pfx, inst_rel), files, size, 1)
+                or check_same_work("NSIS", pfx),
             }
             if ours:
                 res, warns = measure_wine_pair(runner, f"{prof}: whole installation",
